@@ -1,0 +1,41 @@
+# Windows build: the Win32 layer, the program, and the tests that run under Wine.
+
+# Everything links statically, so the program is one file with nothing to install.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                        WINVER=0x0601)
+
+# The Win32 layer: the real toolkit, the web fetch and the text rule at their edge.
+add_library(trovella_win STATIC
+    toolkit/text_encoding_win.cpp
+    toolkit/window_toolkit_win.cpp
+    search/fetch_url_text_win.cpp
+)
+target_link_libraries(trovella_win PUBLIC trovella_core ole32 oleaut32 uuid comctl32 user32 gdi32)
+trovella_warnings(trovella_win)
+
+# GoogleTest, built from Debian's sources with the cross compiler (MSYS2: its own package).
+set(TROVELLA_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(EXISTS ${TROVELLA_GOOGLETEST_SOURCE}/CMakeLists.txt)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    add_subdirectory(${TROVELLA_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+    find_package(GTest REQUIRED)
+    add_library(gtest ALIAS GTest::gtest)
+    add_library(gtest_main ALIAS GTest::gtest_main)
+endif()
+
+# The core's unit tests once more, as the 32-bit build runs them.
+add_executable(trovella_core_tests_win32
+    tests/native/text_test.cpp
+    tests/native/song_extraction_test.cpp
+    tests/native/playlist_search_test.cpp
+    tests/native/song_link_copy_test.cpp
+)
+target_link_libraries(trovella_core_tests_win32 PRIVATE trovella_core gtest gtest_main)
+trovella_warnings(trovella_core_tests_win32)
+add_test(NAME core_tests_win32 COMMAND trovella_core_tests_win32)
+
+add_subdirectory(tests/win)
