@@ -14,6 +14,7 @@ enum class Control {
     标签2,
     选择框1,
 };
+inline constexpr int kControlCount = 8;
 
 // Rows and columns count from 0; "no row" is -1. Texts pass as UTF-8 or GBK bytes going
 // in and come back as UTF-8.
