@@ -29,7 +29,8 @@ void SearchPlaylist(WindowToolkit& toolkit, const FetchRoutine& fetch, const Tex
 
     // The count is read back from the list, so it always says what the list shows.
     const int rows = toolkit.RowCount(Control::超级列表框1);
-    toolkit.WriteCaption(Control::标签_状态, JoinText({"一共搜索到 [", DecimalText(rows), "]首歌曲..."}));
+    toolkit.WriteCaption(Control::标签_状态,
+                         JoinText({"一共搜索到 [", DecimalText(rows), "]首歌曲..."}));
 }
 
 void OnSearchClicked(WindowToolkit& toolkit, const FetchRoutine& fetch) {

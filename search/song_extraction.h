@@ -9,7 +9,8 @@
 #include "toolkit/text.h"
 
 // Group 1 is the song's name, group 3 its link; group 2 is whatever lies between them.
-inline constexpr std::string_view SongEntryPattern = R"re(xsong_name:"(.*?)"(.*?)xsong_url:'(.*?)')re";
+inline constexpr std::string_view SongEntryPattern =
+    R"re(xsong_name:"(.*?)"(.*?)xsong_url:'(.*?)')re";
 
 struct SongSpan {
     std::size_t offset = 0;  // from the start of the searched text
