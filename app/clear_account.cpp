@@ -1,3 +1,5 @@
 #include "app/clear_account.h"
 
-void OnClearClicked(WindowToolkit& toolkit) { toolkit.WriteText(Control::编辑框_QQ号码, ""); }
+void OnClearClicked(WindowToolkit& toolkit) {
+    toolkit.WriteText(Control::编辑框_QQ号码, "");
+}

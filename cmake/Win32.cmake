@@ -38,4 +38,39 @@ target_link_libraries(trovella_core_tests_win32 PRIVATE trovella_core gtest gtes
 trovella_warnings(trovella_core_tests_win32)
 add_test(NAME core_tests_win32 COMMAND trovella_core_tests_win32)
 
+add_subdirectory(skin)
+
+# The program, carrying the skin engine library and the default skin as resources.
+add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/trovella.ico
+    COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/scripts/make_icon.py ${CMAKE_CURRENT_BINARY_DIR}/trovella.ico
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/scripts/make_icon.py
+    COMMENT "Drawing the program's icon")
+set(trovella_skin_engine_file ${CMAKE_CURRENT_BINARY_DIR}/skin/jedata.dll)
+file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/skin_payloads.rc CONTENT
+"#include \"skin/skin_payloads_win.h\"
+IDR_SKIN_ENGINE_LIBRARY RCDATA \"${trovella_skin_engine_file}\"
+IDR_SKIN_FILE RCDATA \"${TROVELLA_DEFAULT_SKIN}\"
+")
+enable_language(RC)
+add_executable(trovella WIN32
+    app/main_win.cpp
+    app/main_window_win.cpp
+    app/trovella.rc
+    skin/deploy_skin_win.cpp
+    skin/skin_engine_binding_win.cpp
+    skin/skin_payloads_win.cpp
+    ${CMAKE_CURRENT_BINARY_DIR}/skin_payloads.rc
+)
+set_source_files_properties(app/trovella.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/trovella.ico)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/skin_payloads.rc PROPERTIES
+    OBJECT_DEPENDS "${trovella_skin_engine_file};${TROVELLA_DEFAULT_SKIN}")
+add_dependencies(trovella trovella_skin_engine trovella_default_skin)
+target_include_directories(trovella PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+target_link_options(trovella PRIVATE -municode $<$<CONFIG:Release>:-s>)
+target_link_libraries(trovella PRIVATE trovella_win)
+trovella_warnings(trovella)
+
 add_subdirectory(tests/win)
+add_subdirectory(tests/e2e)

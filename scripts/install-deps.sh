@@ -7,7 +7,7 @@ packages=(
   libboost-regex1.81-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
-  xvfb xdotool xclip x11-apps imagemagick fonts-wqy-microhei
+  xvfb xdotool xclip x11-apps imagemagick fonts-wqy-microhei fonts-wine
 )
 
 sudo_if_needed() {

@@ -44,11 +44,12 @@ TEST(SearchPlaylist, FillsNumberedRowsAndTheCount) {
     FakeFetch fetch(kTwoSongs);
     SearchPlaylist(toolkit, fetch.Routine(), "12345678");
 
-    EXPECT_EQ(fetch.requests,
-              std::vector<std::string>{
-                  "GET http://qzone-music.qq.com/fcg-bin/cgi_playlist_xml.fcg?json=1&uin=12345678"});
-    EXPECT_EQ(Cells(toolkit), (std::vector<std::vector<Text>>{{"1", "A", "http://h/a"},
-                                                               {"2", "B", "http://h/b"}}));
+    EXPECT_EQ(
+        fetch.requests,
+        std::vector<std::string>{
+            "GET http://qzone-music.qq.com/fcg-bin/cgi_playlist_xml.fcg?json=1&uin=12345678"});
+    EXPECT_EQ(Cells(toolkit),
+              (std::vector<std::vector<Text>>{{"1", "A", "http://h/a"}, {"2", "B", "http://h/b"}}));
     EXPECT_EQ(toolkit.texts[Control::标签_状态], "一共搜索到 [2]首歌曲...");
 }
 
@@ -100,7 +101,8 @@ TEST(SearchPlaylist, OldRowsStayUntilTheReplyHasArrived) {
 }
 
 TEST(PlaylistUrl, SendsTheAccountAsTyped) {
-    EXPECT_EQ(PlaylistUrl(""), "http://qzone-music.qq.com/fcg-bin/cgi_playlist_xml.fcg?json=1&uin=");
+    EXPECT_EQ(PlaylistUrl(""),
+              "http://qzone-music.qq.com/fcg-bin/cgi_playlist_xml.fcg?json=1&uin=");
     EXPECT_EQ(PlaylistUrl(" 12a &#%"),
               "http://qzone-music.qq.com/fcg-bin/cgi_playlist_xml.fcg?json=1&uin= 12a &#%");
     EXPECT_EQ(PlaylistUrl("号码"),
@@ -116,8 +118,8 @@ TEST(OnSearchClicked, DisablesTheButtonForTheWholeSearch) {
 
     EXPECT_TRUE(fetch.buttonDisabledDuringFetch);
     EXPECT_FALSE(toolkit.disabled[Control::按钮_搜索]);
-    EXPECT_EQ(toolkit.log, (std::vector<std::string>{"Disable", "DeleteAllRows", "WriteCaption",
-                                                     "Enable"}));
+    EXPECT_EQ(toolkit.log,
+              (std::vector<std::string>{"Disable", "DeleteAllRows", "WriteCaption", "Enable"}));
     ASSERT_EQ(fetch.requests.size(), 1u);
     EXPECT_TRUE(fetch.requests[0].ends_with("&uin=87654321")) << fetch.requests[0];
 }

@@ -24,7 +24,9 @@ struct ExtractionCase {
     std::vector<Song> songs;
 };
 
-void PrintTo(const ExtractionCase& c, std::ostream* out) { *out << c.title; }
+void PrintTo(const ExtractionCase& c, std::ostream* out) {
+    *out << c.title;
+}
 
 class Extraction : public testing::TestWithParam<ExtractionCase> {};
 
@@ -37,22 +39,26 @@ using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     Replies, Extraction,
     testing::Values(
-        ExtractionCase{"TwoSongs",
-                       R"(jsonCallback({code:0,data:{songs:[)"
-                       R"({xqusic_id:1,xsong_name:"A",xsinger_name:"x",xsong_url:'http://h/a.mp3'},)"
-                       R"({xqusic_id:2,xsong_name:"B",xsinger_name:"y",xsong_url:'http://h/b.mp3'}]}}))",
-                       {{"A", "http://h/a.mp3"}, {"B", "http://h/b.mp3"}}},
+        ExtractionCase{
+            "TwoSongs",
+            R"(jsonCallback({code:0,data:{songs:[)"
+            R"({xqusic_id:1,xsong_name:"A",xsinger_name:"x",xsong_url:'http://h/a.mp3'},)"
+            R"({xqusic_id:2,xsong_name:"B",xsinger_name:"y",xsong_url:'http://h/b.mp3'}]}}))",
+            {{"A", "http://h/a.mp3"}, {"B", "http://h/b.mp3"}}},
         ExtractionCase{"LineBreaksBetweenNameAndLink",
                        "xsong_name:\"A\",\r\n\fxsinger_name:\"x\",\nxsong_url:'u'",
                        {{"A", "u"}}},
-        ExtractionCase{"LineBreakInsideNameAndLink", "xsong_name:\"A\nB\"xsong_url:'u\r\nv'",
+        ExtractionCase{"LineBreakInsideNameAndLink",
+                       "xsong_name:\"A\nB\"xsong_url:'u\r\nv'",
                        {{"A\nB", "u\r\nv"}}},
         ExtractionCase{"UpperCaseFieldNamesDoNotMatch",
-                       R"(XSONG_NAME:"A",xsong_url:'u' xsong_name:"B",XSONG_URL:'v')", {}},
+                       R"(XSONG_NAME:"A",xsong_url:'u' xsong_name:"B",XSONG_URL:'v')",
+                       {}},
         ExtractionCase{"EmptyNameAndEmptyLink", R"(xsong_name:"",xsong_url:'')", {{"", ""}}},
-        ExtractionCase{"SongWithoutLinkTakesTheNextSongsLink",
-                       R"({xsong_name:"A",xsong_url:'a'},{xsong_name:"B"},{xsong_name:"C",xsong_url:'c'})",
-                       {{"A", "a"}, {"B", "c"}}},
+        ExtractionCase{
+            "SongWithoutLinkTakesTheNextSongsLink",
+            R"({xsong_name:"A",xsong_url:'a'},{xsong_name:"B"},{xsong_name:"C",xsong_url:'c'})",
+            {{"A", "a"}, {"B", "c"}}},
         ExtractionCase{"SameSongTwiceIsListedTwice",
                        R"(xsong_name:"A",xsong_url:'a',xsong_name:"A",xsong_url:'a')",
                        {{"A", "a"}, {"A", "a"}}},
@@ -61,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                        {{"\xC4\xE3\xBA\xC3", "http://h/\xB8\xE8.mp3"}}},
         ExtractionCase{"GbkTrailByteThatLooksLikeAQuoteIsNotSpecial",
                        // 0x5C (backslash) is a valid GBK trail byte; it escapes nothing here.
-                       "xsong_name:\"\x95\x5C\",xsong_url:'u'", {{"\x95\x5C", "u"}}},
+                       "xsong_name:\"\x95\x5C\",xsong_url:'u'",
+                       {{"\x95\x5C", "u"}}},
         ExtractionCase{"ZeroByteEndsTheReply",
                        "xsong_name:\"A\",xsong_url:'a'\0xsong_name:\"B\",xsong_url:'b'"s,
                        {{"A", "a"}}},
@@ -69,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExtractionCase{"EmptyReply", "", {}},
         ExtractionCase{"NoSongs", R"(jsonCallback({code:-1,msg:"no playlist"}))", {}},
         ExtractionCase{"EscapedQuoteCutsTheName",
-                       R"(xsong_name:"say \"hi\"",xsong_url:'u')", {{R"(say \)", "u"}}},
+                       R"(xsong_name:"say \"hi\"",xsong_url:'u')",
+                       {{R"(say \)", "u"}}},
         ExtractionCase{"LinkInDoubleQuotesDoesNotMatch", R"(xsong_name:"A",xsong_url:"u")", {}},
         ExtractionCase{"NextSearchStartsAfterTheLinkUsed",
                        // The second name lies inside the first match, so it is skipped.
