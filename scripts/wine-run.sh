@@ -29,6 +29,11 @@ if [ ! -f "$WINEPREFIX/.trovella-ready" ]; then
       "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       # Chinese glyphs in system dialogs.
       "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+      # The title bar's buttons are drawn with Marlett, which the prefix does not pick up
+      # from Wine's own font folder by itself.
+      if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+      fi
       "${WINESERVER:-wineserver}" -w
       touch "$WINEPREFIX/.trovella-ready"
     fi
