@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make python3 locales
-  libboost-regex1.81-dev googletest libgtest-dev libbenchmark-dev
+  libboost-regex1.81-dev googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xdotool xclip x11-apps imagemagick fonts-wqy-microhei fonts-wine

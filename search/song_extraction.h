@@ -24,8 +24,9 @@ struct SongMatch {
 };
 
 // All matches in the text before its first zero byte, each search starting where the
-// previous whole match ended. When the regex engine gives up on a reply (too complex,
-// out of stack), the matches found up to then are returned.
+// previous whole match ended. The work is linear in the reply's size, whatever its shape.
+// Should the regex engine still give up (out of memory), the matches found up to then are
+// returned.
 std::vector<SongMatch> FindSongMatches(std::string_view reply);
 
 // A copy of one group's bytes; empty for a group that did not take part or is out of range.
