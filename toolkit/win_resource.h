@@ -84,6 +84,16 @@ struct HookTraits {
     static Type Invalid() { return nullptr; }
     static void Free(Type h) { UnhookWindowsHookEx(h); }
 };
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static void Free(Type i) { DestroyIcon(i); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Free(Type m) { DestroyMenu(m); }
+};
 struct BstrTraits {
     using Type = BSTR;
     static Type Invalid() { return nullptr; }
@@ -103,6 +113,8 @@ using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
 using UniqueHook = UniqueResource<HookTraits>;
+using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueMenu = UniqueResource<MenuTraits>;
 using UniqueBstr = UniqueResource<BstrTraits>;
 using UniqueSafeArray = UniqueResource<SafeArrayTraits>;
 

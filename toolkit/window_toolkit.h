@@ -31,6 +31,11 @@ public:
     virtual void WriteDisabled(Control control, bool disabled) = 0;
     virtual bool ReadChecked(Control control) = 0;
 
+    // While suspended the control does not repaint; on resume it repaints once, showing
+    // every change made in between.
+    virtual void SuspendRedraw(Control control) = 0;
+    virtual void ResumeRedraw(Control control) = 0;
+
     virtual void DeleteAllRows(Control list) = 0;
     // Appends a row showing the title in column 0; its index, or -1 on failure.
     virtual int InsertRow(Control list, const Text& title) = 0;

@@ -36,11 +36,37 @@ void Win32WindowToolkit::WriteCaption(Control control, const Text& caption) {
 }
 
 void Win32WindowToolkit::WriteDisabled(Control control, bool disabled) {
-    EnableWindow(Window(control), disabled ? FALSE : TRUE);
+    const HWND window = Window(control);
+    if (disabled) {
+        // Disabling the focused control leaves no control with the focus, and keys then
+        // reach no control at all (Esc and Tab included) until the user clicks one.
+        focusTakenByDisabling_ = GetFocus() == window ? window : nullptr;
+        EnableWindow(window, FALSE);
+        return;
+    }
+    EnableWindow(window, TRUE);
+    // The focus goes back only if nothing took it meanwhile and the window is still the
+    // active one, so that it is never taken from another program.
+    if (focusTakenByDisabling_ == window && GetFocus() == nullptr &&
+        GetActiveWindow() == GetAncestor(window, GA_ROOT)) {
+        SetFocus(window);
+    }
+    focusTakenByDisabling_ = nullptr;
 }
 
 bool Win32WindowToolkit::ReadChecked(Control control) {
     return SendMessageW(Window(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32WindowToolkit::SuspendRedraw(Control control) {
+    SendMessageW(Window(control), WM_SETREDRAW, FALSE, 0);
+}
+
+void Win32WindowToolkit::ResumeRedraw(Control control) {
+    const HWND window = Window(control);
+    SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    // Not every control repaints by itself when redrawing is switched back on.
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void Win32WindowToolkit::DeleteAllRows(Control list) {

@@ -20,6 +20,9 @@ public:
     void WriteDisabled(Control control, bool disabled) override;
     bool ReadChecked(Control control) override;
 
+    void SuspendRedraw(Control control) override;
+    void ResumeRedraw(Control control) override;
+
     void DeleteAllRows(Control list) override;
     int InsertRow(Control list, const Text& title) override;
     void SetCellText(Control list, int row, int column, const Text& text) override;
@@ -35,4 +38,5 @@ private:
     HWND Window(Control control) const { return windows_[static_cast<int>(control)]; }
 
     ControlWindows windows_;
+    HWND focusTakenByDisabling_ = nullptr;
 };

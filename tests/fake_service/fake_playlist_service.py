@@ -22,6 +22,8 @@ Replies by account (the text after "uin="):
   fault_large   the two_songs reply padded to LARGE_BODY_SIZE bytes with the digits
                 0123456789 repeated
   fault_reset   headers announcing the two_songs reply, half of it, then a TCP reset
+  fault_names_only    NAMES_ONLY_COUNT songs with a name field and no link field
+  fault_double_quoted_links   DOUBLE_QUOTED_COUNT songs whose links are in double quotes
   fault_silent  no answer at all; the connection is held until the client gives up or
                 --hold-limit seconds have passed (Wine 8's request component never gives
                 up by itself; Windows' does after its 30 s receive time-out)
@@ -50,8 +52,10 @@ SERVICE_PATH = "/fcg-bin/cgi_playlist_xml.fcg"
 QUERY_PREFIX = "json=1&uin="
 DEFAULT_FIXTURES = pathlib.Path(__file__).resolve().parent.parent / "fixtures" / "playlists"
 LARGE_BODY_SIZE = 10 * 1024 * 1024
+NAMES_ONLY_COUNT = 20000
+DOUBLE_QUOTED_COUNT = 1000
 DEFAULT_HOLD_LIMIT = 120.0
-FIXTURE_NAME = re.compile(r"[A-Za-z0-9_\-]+")
+FIXTURE_NAME = re.compile(r"[A-Za-z0-9_\-]{1,100}")
 GENERATED = re.compile(r"songs_([0-9]{1,6})")
 
 
@@ -62,9 +66,17 @@ def song_entry(number):
     )
 
 
-def generated_reply(count):
-    songs = ",".join(song_entry(n) for n in range(1, count + 1))
+def generated_reply(count, entry=song_entry):
+    songs = ",".join(entry(n) for n in range(1, count + 1))
     return f"jsonCallback({{code:0,data:{{songs:[{songs}]}}}})".encode("gbk")
+
+
+def name_only_entry(number):
+    return f'{{xqusic_id:{number},xsong_name:"第{number}首歌",xsinger_name:"歌手{number}"}}'
+
+
+def double_quoted_link_entry(number):
+    return song_entry(number).replace("xsong_url:'", 'xsong_url:"').replace(".mp3'", '.mp3"')
 
 
 def large_body(reply):
@@ -107,6 +119,9 @@ class PlaylistService(http.server.ThreadingHTTPServer):
             "fault_zero_first": lambda: (200, b"\0" + two_songs),
             "fault_empty": lambda: (200, b""),
             "fault_large": lambda: (200, large_body(two_songs)),
+            "fault_names_only": lambda: (200, generated_reply(NAMES_ONLY_COUNT, name_only_entry)),
+            "fault_double_quoted_links": lambda: (
+                200, generated_reply(DOUBLE_QUOTED_COUNT, double_quoted_link_entry)),
         }
         if account in faults:
             return faults[account]()

@@ -23,6 +23,8 @@ public:
     bool clipboardLocked = false;  // another program holds the clipboard open
     bool insertFails = false;
     std::vector<Text> messageBoxes;
+    std::map<Control, bool> redrawSuspended;
+    int rowChangesWhileDrawn = 0;  // list changes made while the list repaints
     std::vector<std::string> log;  // one entry per call that changes something
 
     Text ReadText(Control control) override { return texts[control]; }
@@ -40,17 +42,29 @@ public:
     }
     bool ReadChecked(Control control) override { return checked[control]; }
 
-    void DeleteAllRows(Control) override {
+    void SuspendRedraw(Control control) override {
+        redrawSuspended[control] = true;
+        log.push_back("SuspendRedraw");
+    }
+    void ResumeRedraw(Control control) override {
+        redrawSuspended[control] = false;
+        log.push_back("ResumeRedraw");
+    }
+
+    void DeleteAllRows(Control list) override {
+        CountRowChange(list);
         rows.clear();
         selection = -1;
         log.push_back("DeleteAllRows");
     }
-    int InsertRow(Control, const Text& title) override {
+    int InsertRow(Control list, const Text& title) override {
+        CountRowChange(list);
         if (insertFails) return -1;
         rows.push_back(Row{{title, "", ""}});
         return static_cast<int>(rows.size()) - 1;
     }
-    void SetCellText(Control, int row, int column, const Text& text) override {
+    void SetCellText(Control list, int row, int column, const Text& text) override {
+        CountRowChange(list);
         rows.at(static_cast<std::size_t>(row)).cells.at(static_cast<std::size_t>(column)) = text;
     }
     Text GetCellText(Control, int row, int column) override {
@@ -74,4 +88,9 @@ public:
         return clipboard;
     }
     void ShowMessageBox(const Text& text) override { messageBoxes.push_back(text); }
+
+private:
+    void CountRowChange(Control list) {
+        if (!redrawSuspended[list]) ++rowChangesWhileDrawn;
+    }
 };

@@ -85,6 +85,17 @@ TEST(SearchPlaylist, TheCountIsReadBackFromTheList) {
     EXPECT_EQ(toolkit.texts[Control::标签_状态], "一共搜索到 [0]首歌曲...");
 }
 
+TEST(SearchPlaylist, TheListRepaintsAgainWhateverTheReply) {
+    for (const Text& reply : {Text(kTwoSongs), Text()}) {
+        SCOPED_TRACE(reply.empty() ? "empty reply" : "two songs");
+        MemoryToolkit toolkit;
+        FakeFetch fetch(reply);
+        SearchPlaylist(toolkit, fetch.Routine(), "1");
+        EXPECT_FALSE(toolkit.redrawSuspended[Control::超级列表框1]);
+        EXPECT_EQ(toolkit.rowChangesWhileDrawn, 0);
+    }
+}
+
 TEST(SearchPlaylist, OldRowsStayUntilTheReplyHasArrived) {
     MemoryToolkit toolkit;
     FakeFetch fetch(kTwoSongs);
@@ -118,8 +129,10 @@ TEST(OnSearchClicked, DisablesTheButtonForTheWholeSearch) {
 
     EXPECT_TRUE(fetch.buttonDisabledDuringFetch);
     EXPECT_FALSE(toolkit.disabled[Control::按钮_搜索]);
-    EXPECT_EQ(toolkit.log,
-              (std::vector<std::string>{"Disable", "DeleteAllRows", "WriteCaption", "Enable"}));
+    // The list is emptied and refilled unseen, and shown whole before the count is written.
+    EXPECT_EQ(toolkit.log, (std::vector<std::string>{"Disable", "SuspendRedraw", "DeleteAllRows",
+                                                     "ResumeRedraw", "WriteCaption", "Enable"}));
+    EXPECT_EQ(toolkit.rowChangesWhileDrawn, 0);
     ASSERT_EQ(fetch.requests.size(), 1u);
     EXPECT_TRUE(fetch.requests[0].ends_with("&uin=87654321")) << fetch.requests[0];
 }

@@ -169,6 +169,33 @@ TEST_F(WindowToolkitTest, WriteDisabledGreysTheButtonAndBack) {
     EXPECT_TRUE(IsWindowEnabled(button));
 }
 
+TEST_F(WindowToolkitTest, ReenablingTheFocusedButtonGivesItTheFocusBack) {
+    ShowWindow(window_.get(), SW_SHOW);
+    SetForegroundWindow(window_.get());
+    ASSERT_EQ(GetActiveWindow(), window_.get());
+    const HWND button = Of(Control::按钮_搜索);
+    SetFocus(button);
+    ASSERT_EQ(GetFocus(), button);
+
+    toolkit_->WriteDisabled(Control::按钮_搜索, true);
+    EXPECT_EQ(GetFocus(), nullptr);  // the system takes it from a disabled control
+    toolkit_->WriteDisabled(Control::按钮_搜索, false);
+    EXPECT_EQ(GetFocus(), button);
+
+    // Focus that went elsewhere meanwhile stays there.
+    const HWND edit = Of(Control::编辑框_QQ号码);
+    toolkit_->WriteDisabled(Control::按钮_搜索, true);
+    SetFocus(edit);
+    toolkit_->WriteDisabled(Control::按钮_搜索, false);
+    EXPECT_EQ(GetFocus(), edit);
+
+    // A button that did not have the focus does not take it.
+    SetFocus(nullptr);
+    toolkit_->WriteDisabled(Control::按钮_搜索, true);
+    toolkit_->WriteDisabled(Control::按钮_搜索, false);
+    EXPECT_EQ(GetFocus(), nullptr);
+}
+
 TEST_F(WindowToolkitTest, ReadCheckedFollowsTheCheckBox) {
     const HWND checkBox = Of(Control::选择框1);
     EXPECT_FALSE(toolkit_->ReadChecked(Control::选择框1));
@@ -252,6 +279,25 @@ TEST_F(WindowToolkitTest, DeleteAllRowsEmptiesTheList) {
     EXPECT_EQ(toolkit_->RowCount(Control::超级列表框1), 0);
     EXPECT_EQ(toolkit_->CurrentSelection(Control::超级列表框1), -1);
     EXPECT_EQ(toolkit_->InsertRow(Control::超级列表框1, "again"), 0);
+}
+
+TEST_F(WindowToolkitTest, RowsChangedWhileRedrawIsSuspendedArePaintedOnResume) {
+    ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+    UpdateWindow(window_.get());
+    RECT pending{};
+    ASSERT_FALSE(GetUpdateRect(List(), &pending, FALSE));
+
+    toolkit_->SuspendRedraw(Control::超级列表框1);
+    toolkit_->DeleteAllRows(Control::超级列表框1);
+    AddRows(50);
+    toolkit_->SetCellText(Control::超级列表框1, 49, 2, "link");
+    EXPECT_FALSE(GetUpdateRect(List(), &pending, FALSE)) << "the list asked to be repainted";
+
+    toolkit_->ResumeRedraw(Control::超级列表框1);
+    EXPECT_TRUE(IsWindowVisible(List()));
+    EXPECT_TRUE(GetUpdateRect(List(), &pending, FALSE)) << "the new rows were never painted";
+    EXPECT_EQ(toolkit_->RowCount(Control::超级列表框1), 50);
+    EXPECT_EQ(toolkit_->GetCellText(Control::超级列表框1, 49, 2), "link");
 }
 
 TEST_F(WindowToolkitTest, CurrentSelectionIsTheLowestSelectedRow) {
