@@ -2,6 +2,7 @@
 #pragma once
 
 #define IDI_TROVELLA 1
+#define IDV_TROVELLA 1
 
 #ifndef RC_INVOKED
 #include "toolkit/window_toolkit.h"
@@ -10,4 +11,12 @@
 inline constexpr int ControlId(Control control) {
     return 1001 + static_cast<int>(control);
 }
+
+// Commands of the song list's context menu.
+enum SongMenuCommand : int {
+    kCopySongLinkCommand = 2001,
+    kCopySongNameCommand,
+    kCopyAllLinksCommand,
+    kExportPlaylistCommand,
+};
 #endif

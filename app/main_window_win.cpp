@@ -1,12 +1,16 @@
 #include "app/main_window_win.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <array>
 
+#include "actions/playlist_export_win.h"
 #include "actions/song_link_copy.h"
+#include "actions/song_list_commands.h"
 #include "app/clear_account.h"
 #include "app/control_ids.h"
+#include "app/dpi_win.h"
 #include "search/fetch_url_text_win.h"
 #include "search/playlist_search.h"
 
@@ -80,20 +84,18 @@ bool NoModifierKeys() {
 
 MainWindow::~MainWindow() {
     if (window_) DestroyWindow(window_);
-    if (icon_) DestroyIcon(icon_);
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
     INITCOMMONCONTROLSEX common{sizeof common, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&common);
 
-    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TROVELLA), IMAGE_ICON, 0,
-                                          0, LR_DEFAULTSIZE | LR_SHARED));
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon_;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(IDI_TROVELLA), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
@@ -107,17 +109,24 @@ bool MainWindow::Create(HINSTANCE instance) {
                          nullptr, nullptr, instance, this)) {
         return false;
     }
+    dpi_ = WindowDpi(window_);
+    if (dpi_ != kBaseDpi) ApplyLayout(nullptr);
+    UpdateIcons();
     return CreateControls();
 }
 
+int MainWindow::Scaled(int pixels) const {
+    return ScaleToDpi(pixels, dpi_);
+}
+
 bool MainWindow::CreateControls() {
-    font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    UpdateFont();
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
     for (const ControlSpec& spec : kControls) {
         const HWND child =
-            CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style, spec.left,
-                            spec.top, spec.width, spec.height, window_,
+            CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style, Scaled(spec.left),
+                            Scaled(spec.top), Scaled(spec.width), Scaled(spec.height), window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.control))),
                             instance, nullptr);
         if (!child) return false;
@@ -144,7 +153,7 @@ bool MainWindow::CreateControls() {
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = kColumns[index].width;
+        column.cx = Scaled(kColumns[index].width);
         column.pszText = const_cast<wchar_t*>(kColumns[index].title);
         column.iSubItem = index;
         if (ListView_InsertColumn(list, index, &column) != index) return false;
@@ -152,6 +161,84 @@ bool MainWindow::CreateControls() {
 
     toolkit_ = std::make_unique<Win32WindowToolkit>(controls_);
     return true;
+}
+
+void MainWindow::ApplyLayout(const POINT* corner) {
+    const int width = Scaled(kOuterWidth);
+    const int height = Scaled(kOuterHeight);
+    const POINT place = corner ? *corner
+                               : POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                       (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+    SetWindowPos(window_, nullptr, place.x, place.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlSpec& spec : kControls) {
+        const HWND child = Control(spec.control);
+        if (!child) continue;
+        SetWindowPos(child, nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width),
+                     Scaled(spec.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// The stock GUI font is made for the system's DPI; a window on a monitor of another DPI
+// gets the same font at its own size.
+void MainWindow::UpdateFont() {
+    const HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const HDC screen = GetDC(nullptr);
+    const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+
+    LOGFONTW logFont{};
+    UniqueFont scaled;
+    if (systemDpi > 0 && static_cast<UINT>(systemDpi) != dpi_ &&
+        GetObjectW(stock, sizeof logFont, &logFont) == sizeof logFont) {
+        logFont.lfHeight = MulDiv(logFont.lfHeight, static_cast<int>(dpi_), systemDpi);
+        logFont.lfWidth = MulDiv(logFont.lfWidth, static_cast<int>(dpi_), systemDpi);
+        scaled.reset(CreateFontIndirectW(&logFont));
+    }
+    font_ = scaled ? scaled.get() : stock;
+    for (const HWND child : controls_) {
+        if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    // The old font goes only once no control uses it any more.
+    scaledFont_ = std::move(scaled);
+}
+
+// The icon's images for the title bar and the task switcher at the window's DPI, each drawn
+// at its own size rather than stretched from another.
+void MainWindow::UpdateIcons() {
+    constexpr int kBigIconSize = 32;
+    constexpr int kSmallIconSize = 16;
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    const auto load = [&](int size) {
+        return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TROVELLA),
+                                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    };
+    UniqueIcon bigIcon = load(Scaled(kBigIconSize));
+    UniqueIcon smallIcon = load(Scaled(kSmallIconSize));
+    if (bigIcon) {
+        SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+        bigIcon_ = std::move(bigIcon);  // the window no longer shows the old image
+    }
+    if (smallIcon) {
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+        smallIcon_ = std::move(smallIcon);
+    }
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    const UINT previous = dpi_;
+    dpi_ = dpi;
+    const POINT corner{suggested.left, suggested.top};
+    ApplyLayout(&corner);
+    UpdateFont();
+    UpdateIcons();
+    // Columns keep the widths the user gave them, in proportion.
+    const HWND list = Control(Control::超级列表框1);
+    for (int index = 0; index < static_cast<int>(kColumns.size()); ++index) {
+        const int width = ListView_GetColumnWidth(list, index);
+        ListView_SetColumnWidth(list, index,
+                                MulDiv(width, static_cast<int>(dpi), static_cast<int>(previous)));
+    }
 }
 
 void MainWindow::Show() {
@@ -177,6 +264,7 @@ void MainWindow::RunMessageLoop() {
 
 bool MainWindow::PreTranslateKey(const MSG& message) {
     if (!window_ || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) return false;
+    if (message.hwnd == Control(Control::超级列表框1) && TranslateSongListKey(message)) return true;
     if (message.message == WM_KEYDOWN) {
         switch (message.wParam) {
             case VK_ESCAPE:
@@ -198,6 +286,81 @@ bool MainWindow::PreTranslateKey(const MSG& message) {
         return message.wParam == L'\t' || message.wParam == L'\r' || message.wParam == 0x1B;
     }
     return false;
+}
+
+// The menu key and Shift+F10 open the context menu here, on their key press, whatever the
+// platform would make of them later; their releases go nowhere so that no second menu opens
+// and F10 does not enter the system menu. Ctrl+C copies the selected song's link.
+bool MainWindow::TranslateSongListKey(const MSG& message) {
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool alt = GetKeyState(VK_MENU) < 0;
+    const bool menuKey = message.wParam == VK_APPS || (message.wParam == VK_F10 && shift);
+    switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (menuKey && !control && !alt) {
+                ShowSongMenu(POINT{-1, -1});
+                return true;
+            }
+            if (message.message == WM_KEYDOWN && message.wParam == 'C' && control && !alt) {
+                OnCopySongLinkChosen(*toolkit_);
+                return true;
+            }
+            return false;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            return menuKey;
+        default:
+            return false;
+    }
+}
+
+void MainWindow::ShowSongMenu(POINT at) {
+    const HWND list = Control(Control::超级列表框1);
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: below the selected row's start, or at the list's corner.
+        RECT row{};
+        const int selected = toolkit_->CurrentSelection(Control::超级列表框1);
+        at = selected != -1 && ListView_GetItemRect(list, selected, &row, LVIR_LABEL)
+                 ? POINT{row.left, row.bottom}
+                 : POINT{0, 0};
+        ClientToScreen(list, &at);
+    }
+
+    const SongMenuState state = ReadSongMenuState(*toolkit_);
+    const UINT rowItem = MF_STRING | (state.rowCommands ? MF_ENABLED : MF_GRAYED);
+    const UINT listItem = MF_STRING | (state.listCommands ? MF_ENABLED : MF_GRAYED);
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), rowItem, kCopySongLinkCommand, L"复制歌曲地址\tCtrl+C");
+    AppendMenuW(menu.get(), rowItem, kCopySongNameCommand, L"复制歌曲名称");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), listItem, kCopyAllLinksCommand, L"复制全部地址");
+    AppendMenuW(menu.get(), listItem, kExportPlaylistCommand, L"导出播放列表…");
+    const int command =
+        TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                         at.x, at.y, window_, nullptr);
+    RunSongMenuCommand(command);
+}
+
+void MainWindow::RunSongMenuCommand(int command) {
+    switch (command) {
+        case kCopySongLinkCommand:
+            OnCopySongLinkChosen(*toolkit_);
+            break;
+        case kCopySongNameCommand:
+            OnCopySongNameChosen(*toolkit_);
+            break;
+        case kCopyAllLinksCommand:
+            OnCopyAllLinksChosen(*toolkit_);
+            break;
+        case kExportPlaylistCommand:
+            ExportPlaylist(window_, *toolkit_);
+            break;
+        default:
+            break;  // the menu was dismissed
+    }
 }
 
 void MainWindow::MoveFocus(bool backwards) {
@@ -249,6 +412,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == Control(Control::超级列表框1) && toolkit_) {
+                ShowSongMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+                return 0;
+            }
+            break;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_CTLCOLORSTATIC: {
             const HDC dc = reinterpret_cast<HDC>(wParam);
             const HWND child = reinterpret_cast<HWND>(lParam);

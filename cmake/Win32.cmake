@@ -10,6 +10,7 @@ add_library(trovella_win STATIC
     toolkit/text_encoding_win.cpp
     toolkit/window_toolkit_win.cpp
     search/fetch_url_text_win.cpp
+    actions/file_save_win.cpp
 )
 target_link_libraries(trovella_win PUBLIC trovella_core ole32 oleaut32 uuid comctl32 user32 gdi32)
 trovella_warnings(trovella_win)
@@ -28,13 +29,9 @@ else()
 endif()
 
 # The core's unit tests once more, as the 32-bit build runs them.
-add_executable(trovella_core_tests_win32
-    tests/native/text_test.cpp
-    tests/native/song_extraction_test.cpp
-    tests/native/playlist_search_test.cpp
-    tests/native/song_link_copy_test.cpp
-)
-target_link_libraries(trovella_core_tests_win32 PRIVATE trovella_core gtest gtest_main)
+add_executable(trovella_core_tests_win32 ${TROVELLA_CORE_TEST_SOURCES})
+target_link_libraries(trovella_core_tests_win32 PRIVATE trovella_core trovella_extraction_references
+                                                  gtest gtest_main)
 trovella_warnings(trovella_core_tests_win32)
 add_test(NAME core_tests_win32 COMMAND trovella_core_tests_win32)
 
@@ -56,21 +53,27 @@ enable_language(RC)
 add_executable(trovella WIN32
     app/main_win.cpp
     app/main_window_win.cpp
+    app/dpi_win.cpp
+    actions/playlist_export_win.cpp
     app/trovella.rc
     skin/deploy_skin_win.cpp
     skin/skin_engine_binding_win.cpp
     skin/skin_payloads_win.cpp
     ${CMAKE_CURRENT_BINARY_DIR}/skin_payloads.rc
 )
+# The version resource takes its numbers from the project's version.
+configure_file(app/trovella_version.h.in ${CMAKE_CURRENT_BINARY_DIR}/trovella_version.h @ONLY)
 set_source_files_properties(app/trovella.rc PROPERTIES
-    OBJECT_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/trovella.ico)
+    OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/trovella.ico;${CMAKE_CURRENT_SOURCE_DIR}/app/trovella.manifest;${CMAKE_CURRENT_BINARY_DIR}/trovella_version.h")
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/skin_payloads.rc PROPERTIES
     OBJECT_DEPENDS "${trovella_skin_engine_file};${TROVELLA_DEFAULT_SKIN}")
 add_dependencies(trovella trovella_skin_engine trovella_default_skin)
 target_include_directories(trovella PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
 target_link_options(trovella PRIVATE -municode $<$<CONFIG:Release>:-s>)
-target_link_libraries(trovella PRIVATE trovella_win)
+target_link_libraries(trovella PRIVATE trovella_win comdlg32)
 trovella_warnings(trovella)
+
+include(cmake/Release.cmake)
 
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)

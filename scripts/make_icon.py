@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the program's icon (a white note on a blue disc) into a .ico of 16, 32 and 48 px."""
-import math
+"""Draws the program's icon (a white note on a blue disc) into a .ico of 16, 20, 24, 32, 40,
+48, 64 and 256 px, the sizes Windows asks for from 100 % to 200 %; the 256 px image is
+stored PNG-compressed, as Windows Vista and later read it."""
 import struct
 import sys
+import zlib
 
 
 def pixel(size, x, y):
@@ -53,13 +55,32 @@ def image(size):
     return header + xor + and_mask
 
 
+def png(size):
+    """The image as a PNG of 8-bit RGBA, top row first."""
+    raw = b""
+    for y in range(size):
+        row = b"".join(pixel(size, x, y) for x in range(size))
+        # BGRA to RGBA; each row starts with filter type 0.
+        raw += b"\0" + b"".join(row[i + 2:i + 3] + row[i + 1:i + 2] + row[i:i + 1] +
+                                row[i + 3:i + 4] for i in range(0, len(row), 4))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def main(path):
-    sizes = (16, 32, 48)
-    images = [image(s) for s in sizes]
+    sizes = (16, 20, 24, 32, 40, 48, 64, 256)
+    images = [png(s) if s == 256 else image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
     for s, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(data), offset)
+        # A width or height of 256 is written as 0.
+        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))

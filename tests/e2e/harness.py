@@ -340,7 +340,7 @@ def case(function):
 
 # --- running -------------------------------------------------------------------------------
 
-def run_locale(args, locale, counts):
+def run_locale(args, locale, counts, hold_limit):
     with tempfile.TemporaryDirectory(prefix="service-", dir=args.work_dir) as scratch:
         fixtures = pathlib.Path(scratch) / "playlists"
         fixtures.mkdir()
@@ -349,7 +349,8 @@ def run_locale(args, locale, counts):
                 shutil.copy2(fixture, fixtures / fixture.name)
         log_path = pathlib.Path(scratch) / "requests.jsonl"
         log_path.touch()
-        service = fake_playlist_service.PlaylistService(0, fixtures, log_path, hold_limit=30)
+        service = fake_playlist_service.PlaylistService(0, fixtures, log_path,
+                                                        hold_limit=hold_limit)
         threading.Thread(target=service.serve_forever, daemon=True).start()
         h = Harness(args, locale, service, log_path)
         try:
@@ -386,7 +387,8 @@ def start_xvfb():
     return xvfb
 
 
-def run_main(description):
+def run_main(description, hold_limit=30):
+    """hold_limit: seconds the service holds a fault_silent connection before hanging up."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--exe", required=True, type=pathlib.Path)
     parser.add_argument("--inspector", required=True, type=pathlib.Path)
@@ -411,7 +413,7 @@ def run_main(description):
     counts = {"passed": 0, "failed": 0}
     try:
         for locale in locales:
-            run_locale(args, locale, counts)
+            run_locale(args, locale, counts, hold_limit)
     finally:
         if xvfb:
             xvfb.kill()

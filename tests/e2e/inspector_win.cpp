@@ -12,6 +12,18 @@
 //   messagebox [TIMEOUT_MS] a dialog box of the program's process (waits up to TIMEOUT_MS)
 //   close-messagebox        presses OK on that dialog box
 //   set-text ID TEXT        WM_SETTEXT on the child with control ID
+//   file-attributes PATH    GetFileAttributesW of PATH, or null when it fails
+//   hold-clipboard MS       opens the clipboard for a hidden window of its own, prints
+//                           {"held":true} and keeps it open for MS milliseconds
+//   wait-text ID TEXT MS    prints {"ready":true} once the child with control ID is found,
+//                           then waits up to MS for its text to become TEXT and prints when
+//                           it saw it (for timing a search from outside)
+//   dialog [TIMEOUT_MS]     the program's dialog box (as `messagebox`) with all its children
+//   set-dialog-text ID TEXT WM_SETTEXT on the child with control ID of that dialog box
+//   menu [TIMEOUT_MS]       the program's open popup menu: its rect, and its items where the
+//                           platform lets another process read them
+//   dpi-changed DPI         sends WM_DPICHANGED as a move to a monitor of that DPI would
+//   version-info FILE       the version resource of FILE: fixed version and strings
 //
 // Exit code 0 on success, 1 when the window or dialog is not there, 2 on a usage error.
 // The inspector must have the bitness of the program it reads: the list view's structures
@@ -562,11 +574,240 @@ int CmdSetText(int id, const std::wstring& text) {
     return 0;
 }
 
+// Holds the clipboard the way another program does: open for a window of its own (Wine
+// refuses a second opener only when the clipboard is open for a different window).
+int CmdHoldClipboard(DWORD hold_ms) {
+    UniqueWindow helper(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr));
+    if (!helper || !OpenClipboard(helper.get())) {
+        Print("{\"held\":false}");
+        return 2;
+    }
+    Print("{\"held\":true}");
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < hold_ms; elapsed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, hold_ms - elapsed, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    CloseClipboard();
+    Print("{\"released\":true}");
+    return 0;
+}
+
+int CmdWaitText(int id, const std::wstring& expected, DWORD timeout_ms) {
+    HWND hwnd = FindMainWindow();
+    HWND control = hwnd ? GetDlgItem(hwnd, id) : nullptr;
+    if (!control) {
+        Print("{\"ready\":false}");
+        return 1;
+    }
+    Print("{\"ready\":true}");
+    const DWORD start = GetTickCount();
+    std::wstring text;
+    bool seen = false;
+    // Polled every millisecond, so that the time seen is the time the text changed. A
+    // program busy with a search answers WM_GETTEXT only when it is done, so a poll may
+    // wait that long.
+    while (!seen && GetTickCount() - start < timeout_ms) {
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeout_ms,
+                                &length)) {
+            text.assign(length + 1, L'\0');
+            DWORD_PTR copied = 0;
+            SendMessageTimeoutW(control, WM_GETTEXT, text.size(),
+                                reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, timeout_ms,
+                                &copied);
+            text.resize(copied);
+            seen = text == expected;
+        }
+        if (!seen) Sleep(1);
+    }
+    Print(JsonObject()
+              .Add("seen", Bool(seen))
+              .Add("text", Quote(text))
+              .Add("elapsed_ms", Num(GetTickCount() - start))
+              .Str());
+    return seen ? 0 : 1;
+}
+
+int CmdFileAttributes(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool found = attributes != INVALID_FILE_ATTRIBUTES;
+    Print(JsonObject().Add("attributes", found ? Num(attributes) : "null").Str());
+    return found ? 0 : 1;
+}
+
+int CmdDialog(DWORD timeout_ms) {
+    HWND box = nullptr;
+    WaitFor(timeout_ms, [&] { return (box = FindMessageBox()) != nullptr; });
+    if (!box) {
+        Print("{\"found\":false}");
+        return 1;
+    }
+    std::vector<std::string> children;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(JsonObject()
+                               .Add("id", Num(GetDlgCtrlID(child)))
+                               .Add("class", Quote(ClassOf(child)))
+                               .Add("text", Quote(TextOf(child)))
+                               .Add("visible", Bool(IsWindowVisible(child)))
+                               .Str());
+    }
+    HWND owner = GetWindow(box, GW_OWNER);
+    Print(JsonObject()
+              .Add("found", "true")
+              .Add("caption", Quote(TextOf(box)))
+              .Add("owner_is_main", Bool(owner && owner == FindMainWindow()))
+              .Add("children", JsonArray(children))
+              .Str());
+    return 0;
+}
+
+int CmdSetDialogText(int id, const std::wstring& text) {
+    HWND box = FindMessageBox();
+    HWND control = box ? GetDlgItem(box, id) : nullptr;
+    if (!control) {
+        Print("{\"found\":false}");
+        return 1;
+    }
+    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Print(JsonObject().Add("found", "true").Add("text", Quote(TextOf(control))).Str());
+    return 0;
+}
+
+struct PopupMenuSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK TakePopupMenuOfProcess(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<PopupMenuSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid || ClassOf(hwnd) != L"#32768" || !IsWindowVisible(hwnd)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+int CmdMenu(DWORD timeout_ms) {
+    HWND main = FindMainWindow();
+    PopupMenuSearch search{0, nullptr};
+    if (main) GetWindowThreadProcessId(main, &search.pid);
+    WaitFor(timeout_ms, [&] {
+        search.found = nullptr;
+        if (main) EnumWindows(TakePopupMenuOfProcess, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    if (!search.found) {
+        Print("{\"found\":false}");
+        return 1;
+    }
+    RECT rect{};
+    GetWindowRect(search.found, &rect);
+    // Menus are the program's own objects; not every platform lets another process read them.
+    std::vector<std::string> items;
+    HMENU menu = reinterpret_cast<HMENU>(Send(search.found, MN_GETHMENU));
+    const int count = menu ? GetMenuItemCount(menu) : -1;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        items.push_back(JsonObject()
+                            .Add("text", Quote(text))
+                            .Add("grayed", Bool(state & (MF_GRAYED | MF_DISABLED)))
+                            .Add("separator", Bool(state & MF_SEPARATOR))
+                            .Str());
+    }
+    Print(JsonObject()
+              .Add("found", "true")
+              .Add("rect", RectJson(rect))
+              .Add("items", count >= 0 ? JsonArray(items) : "null")
+              .Str());
+    return 0;
+}
+
+int CmdDpiChanged(UINT dpi) {
+    HWND hwnd = FindMainWindow();
+    UniqueHandle process = hwnd ? OpenProcessOf(hwnd) : UniqueHandle();
+    if (!process) {
+        Print("{\"found\":false}");
+        return 1;
+    }
+    // The suggested rectangle: the window's corner kept, its size in proportion.
+    RECT now{};
+    GetWindowRect(hwnd, &now);
+    HDC screen = GetDC(nullptr);
+    const int old_dpi = std::max(1, GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+    RECT suggested{now.left, now.top,
+                   now.left + MulDiv(now.right - now.left, static_cast<int>(dpi), old_dpi),
+                   now.top + MulDiv(now.bottom - now.top, static_cast<int>(dpi), old_dpi)};
+    RemoteBuffer buffer(process.get(), sizeof suggested);
+    if (!buffer.address() || !buffer.Write(0, &suggested, sizeof suggested)) return 2;
+    Send(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(buffer.address()));
+    Print(WindowJson(hwnd));
+    return 0;
+}
+
+int CmdVersionInfo(const std::wstring& file) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    std::vector<char> data(size);
+    if (!size || !GetFileVersionInfoW(file.c_str(), 0, size, data.data())) {
+        Print("{\"found\":false}");
+        return 1;
+    }
+    JsonObject json;
+    json.Add("found", "true");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        auto version = [](DWORD ms, DWORD ls) {
+            return JsonArray({Num(HIWORD(ms)), Num(LOWORD(ms)), Num(HIWORD(ls)), Num(LOWORD(ls))});
+        };
+        json.Add("file_version", version(fixed->dwFileVersionMS, fixed->dwFileVersionLS))
+            .Add("product_version", version(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
+    }
+    struct Translation {
+        WORD language;
+        WORD code_page;
+    }* translations = nullptr;
+    std::vector<std::string> blocks;
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(&translations), &length)) {
+        for (UINT i = 0; i < length / sizeof(Translation); ++i) {
+            wchar_t block[16];
+            std::swprintf(block, 16, L"%04x%04x", translations[i].language,
+                          translations[i].code_page);
+            JsonObject strings;
+            strings.Add("block", Quote(block));
+            for (const wchar_t* name :
+                 {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
+                  L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
+                const std::wstring path =
+                    std::wstring(L"\\StringFileInfo\\") + block + L"\\" + name;
+                wchar_t* value = nullptr;
+                UINT chars = 0;
+                const bool found = VerQueryValueW(data.data(), path.c_str(),
+                                                  reinterpret_cast<void**>(&value), &chars) &&
+                                   value;
+                strings.Add(Utf8(name).c_str(), found ? Quote(value) : "null");
+            }
+            blocks.push_back(strings.Str());
+        }
+    }
+    Print(json.Add("strings", JsonArray(blocks)).Str());
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: trovella_inspector [--class NAME] window | wait-window MS | controls | "
                  "list | clipboard | set-clipboard TEXT | messagebox [MS] | close-messagebox | "
-                 "set-text ID TEXT\n");
+                 "set-text ID TEXT | hold-clipboard MS | wait-text ID TEXT MS | "
+                 "file-attributes PATH | dialog [MS] | set-dialog-text ID TEXT | menu [MS] | "
+                 "dpi-changed DPI | version-info FILE\n");
     return 2;
 }
 
@@ -591,6 +832,17 @@ int Run(std::vector<std::wstring> args) {
     if (command == L"close-messagebox") return CmdCloseMessageBox();
     if (command == L"set-text" && args.size() == 3)
         return CmdSetText(static_cast<int>(arg_number(1, 0)), args[2]);
+    if (command == L"file-attributes" && args.size() == 2) return CmdFileAttributes(args[1]);
+    if (command == L"hold-clipboard") return CmdHoldClipboard(arg_number(1, 5000));
+    if (command == L"wait-text" && args.size() == 4)
+        return CmdWaitText(static_cast<int>(arg_number(1, 0)), args[2], arg_number(3, 0));
+    if (command == L"dialog") return CmdDialog(arg_number(1, 0));
+    if (command == L"set-dialog-text" && args.size() == 3)
+        return CmdSetDialogText(static_cast<int>(arg_number(1, 0)), args[2]);
+    if (command == L"menu") return CmdMenu(arg_number(1, 0));
+    if (command == L"dpi-changed" && args.size() == 2)
+        return CmdDpiChanged(static_cast<UINT>(arg_number(1, 96)));
+    if (command == L"version-info" && args.size() == 2) return CmdVersionInfo(args[1]);
     return Usage();
 }
 
