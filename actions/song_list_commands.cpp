@@ -16,6 +16,7 @@ void CopySelectedCell(WindowToolkit& toolkit, int column) {
 std::vector<ListedSong> ReadListedSongs(WindowToolkit& toolkit) {
     std::vector<ListedSong> songs;
     const int count = toolkit.RowCount(Control::超级列表框1);
+    if (count > 0) songs.reserve(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) {
         songs.push_back({toolkit.GetCellText(Control::超级列表框1, row, kNameColumn),
                          toolkit.GetCellText(Control::超级列表框1, row, kLinkColumn)});
