@@ -5,28 +5,15 @@
 
 #include "app/main_window_win.h"
 #include "skin/deploy_skin_win.h"
+#include "toolkit/program_directory_win.h"
 #include "toolkit/win_resource.h"
 
 namespace {
 
 // Makes the directory that holds the program file the current directory.
 void EnterProgramDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return;
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::size_t separator = path.find_last_of(L'\\');
-    if (separator == std::wstring::npos) return;
-    // A program at a drive's root keeps the separator: "C:\".
-    path.resize(separator == 2 && path[1] == L':' ? separator + 1 : separator);
-    SetCurrentDirectoryW(path.c_str());
+    const std::wstring directory = ProgramDirectory();
+    if (!directory.empty()) SetCurrentDirectoryW(directory.c_str());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 
 # The Win32 layer: the real toolkit, the web fetch and the text rule at their edge.
 add_library(trovella_win STATIC
+    toolkit/program_directory_win.cpp
     toolkit/text_encoding_win.cpp
     toolkit/window_toolkit_win.cpp
     search/fetch_url_text_win.cpp

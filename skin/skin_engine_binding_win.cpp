@@ -2,30 +2,14 @@
 
 #include <string>
 
-namespace {
-
-std::wstring ProgramDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::size_t separator = path.find_last_of(L'\\');
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
-}
-
-}  // namespace
+#include "toolkit/program_directory_win.h"
 
 SkinEngine::AttachFunction SkinEngine::Attach() {
     if (attach_) return attach_;
-    if (!library_) {
-        const std::wstring besideProgram = ProgramDirectory() + L"\\" + kSkinEngineFileName;
+    std::wstring besideProgram = ProgramDirectory();
+    if (!library_ && !besideProgram.empty()) {
+        if (besideProgram.back() != L'\\') besideProgram += L'\\';
+        besideProgram += kSkinEngineFileName;
         library_.reset(
             LoadLibraryExW(besideProgram.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     }
