@@ -24,7 +24,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGreen = RGB(0, 128, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-struct ControlSpec {
+struct ControlLayout {
     ::Control control;
     const wchar_t* className;
     DWORD style;
@@ -39,7 +39,7 @@ constexpr DWORD kPushButton =
     kChild | WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE;
 
 // In creation order.
-const std::array<ControlSpec, kControlCount> kControls = {{
+const std::array<ControlLayout, kControlCount> kControls = {{
     {Control::标签1, L"STATIC", kLabel, 0, 8, 16, 56, 24, L"QQ号码："},
     {Control::编辑框_QQ号码, L"EDIT", kChild | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
      WS_EX_CLIENTEDGE, 56, 16, 112, 24, L"10001000"},
@@ -123,15 +123,15 @@ bool MainWindow::CreateControls() {
     UpdateFont();
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    for (const ControlSpec& spec : kControls) {
-        const HWND child =
-            CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style, Scaled(spec.left),
-                            Scaled(spec.top), Scaled(spec.width), Scaled(spec.height), window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.control))),
-                            instance, nullptr);
+    for (const ControlLayout& layout : kControls) {
+        const HWND child = CreateWindowExW(
+            layout.exStyle, layout.className, layout.text, layout.style, Scaled(layout.left),
+            Scaled(layout.top), Scaled(layout.width), Scaled(layout.height), window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(layout.control))), instance,
+            nullptr);
         if (!child) return false;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        controls_[static_cast<int>(spec.control)] = child;
+        controls_[static_cast<int>(layout.control)] = child;
     }
 
     HWND above = HWND_TOP;
@@ -170,11 +170,11 @@ void MainWindow::ApplyLayout(const POINT* corner) {
                                : POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                                        (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
     SetWindowPos(window_, nullptr, place.x, place.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (const ControlSpec& spec : kControls) {
-        const HWND child = Control(spec.control);
+    for (const ControlLayout& layout : kControls) {
+        const HWND child = Control(layout.control);
         if (!child) continue;
-        SetWindowPos(child, nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width),
-                     Scaled(spec.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(child, nullptr, Scaled(layout.left), Scaled(layout.top), Scaled(layout.width),
+                     Scaled(layout.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

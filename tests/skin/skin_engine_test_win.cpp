@@ -149,11 +149,11 @@ public:
         const wchar_t* titles[] = {L"ID", L"歌曲名称", L"歌曲地址"};
         const int widths[] = {50, 180, 100};
         for (int column = 0; column < 3; ++column) {
-            LVCOLUMNW spec{};
-            spec.mask = LVCF_TEXT | LVCF_WIDTH;
-            spec.cx = widths[column];
-            spec.pszText = const_cast<wchar_t*>(titles[column]);
-            ListView_InsertColumn(list, column, &spec);
+            LVCOLUMNW header{};
+            header.mask = LVCF_TEXT | LVCF_WIDTH;
+            header.cx = widths[column];
+            header.pszText = const_cast<wchar_t*>(titles[column]);
+            ListView_InsertColumn(list, column, &header);
         }
         for (int row = 0; row < 3; ++row) {
             LVITEMW item{};
