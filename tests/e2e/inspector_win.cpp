@@ -501,28 +501,36 @@ int CmdSetClipboard(const std::wstring& text) {
     return placed ? 0 : 2;
 }
 
-struct MessageBoxSearch {
+struct ProcessWindowSearch {
     DWORD pid;
+    const wchar_t* className;
     HWND found;
 };
 
-BOOL CALLBACK TakeMessageBoxOfProcess(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<MessageBoxSearch*>(param);
+BOOL CALLBACK TakeWindowOfProcess(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessWindowSearch*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != search->pid || ClassOf(hwnd) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
+    if (pid != search->pid || ClassOf(hwnd) != search->className || !IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
     search->found = hwnd;
     return FALSE;
 }
 
-// A visible dialog box (class #32770) that belongs to the program's process.
-HWND FindMessageBox() {
+// A visible top-level window of that class that belongs to the program's process.
+HWND FindWindowOfProgram(const wchar_t* className) {
     HWND main = FindMainWindow();
     if (!main) return nullptr;
-    MessageBoxSearch search{0, nullptr};
+    ProcessWindowSearch search{0, className, nullptr};
     GetWindowThreadProcessId(main, &search.pid);
-    EnumWindows(TakeMessageBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(TakeWindowOfProcess, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// A visible dialog box (class #32770) that belongs to the program's process.
+HWND FindMessageBox() {
+    return FindWindowOfProgram(L"#32770");
 }
 
 int CmdMessageBox(DWORD timeout_ms) {
@@ -676,38 +684,18 @@ int CmdSetDialogText(int id, const std::wstring& text) {
     return 0;
 }
 
-struct PopupMenuSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK TakePopupMenuOfProcess(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<PopupMenuSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != search->pid || ClassOf(hwnd) != L"#32768" || !IsWindowVisible(hwnd)) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
 int CmdMenu(DWORD timeout_ms) {
-    HWND main = FindMainWindow();
-    PopupMenuSearch search{0, nullptr};
-    if (main) GetWindowThreadProcessId(main, &search.pid);
-    WaitFor(timeout_ms, [&] {
-        search.found = nullptr;
-        if (main) EnumWindows(TakePopupMenuOfProcess, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    });
-    if (!search.found) {
+    HWND popup = nullptr;
+    WaitFor(timeout_ms, [&] { return (popup = FindWindowOfProgram(L"#32768")) != nullptr; });
+    if (!popup) {
         Print("{\"found\":false}");
         return 1;
     }
     RECT rect{};
-    GetWindowRect(search.found, &rect);
+    GetWindowRect(popup, &rect);
     // Menus are the program's own objects; not every platform lets another process read them.
     std::vector<std::string> items;
-    HMENU menu = reinterpret_cast<HMENU>(Send(search.found, MN_GETHMENU));
+    HMENU menu = reinterpret_cast<HMENU>(Send(popup, MN_GETHMENU));
     const int count = menu ? GetMenuItemCount(menu) : -1;
     for (int i = 0; i < count; ++i) {
         wchar_t text[256] = {};
